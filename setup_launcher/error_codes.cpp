@@ -35,6 +35,14 @@ struct StringText {
 };
 
 constexpr StringText kStrings[] = {
+    {96,
+     "Kinetra [options] [commands]\nOptions:\n        /CHECKADMIN\t - Check for administrative rights\n        "
+     "/CHECKOBMA\t\t - Make sure that OBMA is not installed\n        /TIMEOUT:<seconds>\t - Timeout interval "
+     "waiting for commands\n        /NOCHECKDISKSPACE\t - Skip checking for free space on the system drive\n        "
+     "/COMMANDPAUSE:<seconds>\t - Pause inserting between commands\nCommands:\n        /INSTALLSHIELD [<program "
+     "file name> [<arguments>] ]\t - Perform installation\n        /UNINSTALLSHIELD <product name>\t\t\t - "
+     "Perform uninstallation"},
+    {97, "Kinetra command line syntax"},
     {100, "Invalid command line passed to Kinetra"},
     {101, "Kinetra was unable to launch Setup"},
     {102, "Kinetra was unable to get the result code from setup.log file"},
@@ -79,6 +87,10 @@ void SetStringResources(IStringResources* pResources) {
   g_pStrings = pResources != nullptr ? pResources : &g_builtinStrings;
 }
 
+int LoadStringResource(void* hInstance, unsigned uId, char* pchBuffer, int cchBufferMax) {
+  return g_pStrings->LoadText(hInstance, uId, pchBuffer, cchBufferMax);
+}
+
 int GetErrorDescription(void* hInstance, int nCode, char* pchResult, int cchBufferMax) {
   TraceCallText call;
   call.Text("GetErrorDescription(")
@@ -94,7 +106,7 @@ int GetErrorDescription(void* hInstance, int nCode, char* pchResult, int cchBuff
 
   for (const ErrorString& entry : kErrorStrings) {
     if (entry.nCode != nCode) continue;
-    if (g_pStrings->LoadText(hInstance, entry.uStringId, pchResult, cchBufferMax) == 0) return 0;
+    if (LoadStringResource(hInstance, entry.uStringId, pchResult, cchBufferMax) == 0) return 0;
     TraceMessage(TRACE_INFO, 0, "Loaded. Result: '%s'\n", pchResult);
     return 1;
   }

@@ -39,6 +39,9 @@ class BuiltinStringResources final : public IStringResources {
 // built-in one). The entry point installs the program's resources.
 void SetStringResources(IStringResources* pResources);
 
+// Loads string `uId` from the installed string table (LoadStringA semantics).
+int LoadStringResource(void* hInstance, unsigned uId, char* pchBuffer, int cchBufferMax);
+
 // Loads the description of `nCode` into pchResult: 1 when the code is known
 // and its string was loaded, otherwise 0.
 int GetErrorDescription(void* hInstance, int nCode, char* pchResult, int cchBufferMax);

@@ -41,3 +41,8 @@ void MakeFilePath(char* pchResult, unsigned uSize, const char* pchDirectory, con
   const bool bHasSlash = uLength > 0 && (pchDirectory[uLength - 1] == '\\' || pchDirectory[uLength - 1] == '/');
   std::snprintf(pchResult, uSize, "%s%s%s", pchDirectory, bHasSlash ? "" : "\\", pchName);
 }
+
+bool HasDriveOrDirectory(const char* pchName) {
+  if (pchName[0] != '\0' && pchName[1] == ':') return true;
+  return std::strpbrk(pchName, "\\/") != nullptr;
+}

@@ -37,5 +37,10 @@ class ISystemPort {
   // CreateFileA(GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS), closed at once.
   virtual bool CreateEmptyFile(const char* pchPath) = 0;
 
+  // GetModuleFileNameA of the running program: the length, 0 on failure.
+  virtual std::uint32_t ProgramPath(char* pchBuffer, std::uint32_t uSize) = 0;
+  // MessageBoxA without an owner: the button chosen, 0 on failure.
+  virtual int ShowMessage(const char* pchText, const char* pchCaption, std::uint32_t uStyle) = 0;
+
   virtual std::uint32_t LastError() = 0;
 };

@@ -93,4 +93,12 @@ bool Win32SystemPort::CreateEmptyFile(const char* pchPath) {
   return true;
 }
 
+std::uint32_t Win32SystemPort::ProgramPath(char* pchBuffer, std::uint32_t uSize) {
+  return Fitting(GetModuleFileNameA(nullptr, pchBuffer, uSize), uSize);
+}
+
+int Win32SystemPort::ShowMessage(const char* pchText, const char* pchCaption, std::uint32_t uStyle) {
+  return MessageBoxA(nullptr, pchText, pchCaption, uStyle);
+}
+
 std::uint32_t Win32SystemPort::LastError() { return GetLastError(); }

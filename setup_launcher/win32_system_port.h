@@ -17,5 +17,7 @@ class Win32SystemPort final : public ISystemPort {
                      std::uint32_t* pdwFreeClusters) override;
   bool FindFile(const char* pchPattern) override;
   bool CreateEmptyFile(const char* pchPath) override;
+  std::uint32_t ProgramPath(char* pchBuffer, std::uint32_t uSize) override;
+  int ShowMessage(const char* pchText, const char* pchCaption, std::uint32_t uStyle) override;
   std::uint32_t LastError() override;
 };

@@ -134,3 +134,12 @@ bool FakeSystemPort::CreateEmptyFile(const char* pchPath) {
   }
   return true;
 }
+
+std::uint32_t FakeSystemPort::ProgramPath(char* pchBuffer, std::uint32_t uSize) {
+  return CopyOut(programPath, pchBuffer, uSize);
+}
+
+int FakeSystemPort::ShowMessage(const char* pchText, const char* pchCaption, std::uint32_t uStyle) {
+  messages.push_back(Message{pchText, pchCaption, uStyle});
+  return messageResult;
+}

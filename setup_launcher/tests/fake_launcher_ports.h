@@ -66,9 +66,18 @@ class FakeSystemPort final : public ISystemPort {
                      std::uint32_t* pdwFreeClusters) override;
   bool FindFile(const char* pchPattern) override;
   bool CreateEmptyFile(const char* pchPath) override;
+  std::uint32_t ProgramPath(char* pchBuffer, std::uint32_t uSize) override;
+  int ShowMessage(const char* pchText, const char* pchCaption, std::uint32_t uStyle) override;
   std::uint32_t LastError() override { return lastError; }
 
   std::uint32_t platformId = 2;
+  std::optional<std::string> programPath = std::string("C:\\app\\Kinetra.exe");
+  struct Message {
+    std::string text, caption;
+    std::uint32_t uStyle;
+  };
+  std::vector<Message> messages;
+  int messageResult = 1;
   bool canCreateServices = true;
   // An empty optional makes the call fail.
   std::optional<std::string> currentDirectory = std::string("C:\\app");

@@ -17,7 +17,7 @@
 #include "setup_launcher/trace/trace_log.h"
 
 class LauncherTest : public ::testing::Test {
- protected:
+ public:
   LauncherTest() : profile([this](const std::string& path) { return trace.HostPath(path).string(); }) {}
 
   void SetUp() override {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "setup_launcher/decimal.h"
+#include "setup_launcher/path_utils.h"
 
 namespace {
 
@@ -81,13 +82,6 @@ bool IsValidOpenMode(const char* pchMode) {
     if (*p != '+' && *p != 'b' && *p != 't' && *p != ' ') return false;
   }
   return true;
-}
-
-// As path splitting sees it: a drive is "X:" at the start, a directory
-// anything up to a last '\' or '/'.
-bool HasDriveOrDirectory(const char* pchName) {
-  if (pchName[0] != '\0' && pchName[1] == ':') return true;
-  return std::strpbrk(pchName, "\\/") != nullptr;
 }
 
 std::FILE* OpenTraceFile(const char* pchName, const char* pchMode) {

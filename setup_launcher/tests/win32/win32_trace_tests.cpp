@@ -137,7 +137,7 @@ TEST_F(Win32Trace, ConfigurationBesideTheProgramNamesTheTraceFile) {
 TEST(Win32StringTable, HoldsTheTextsOfTheBuiltInTable) {
   Win32StringResources resources;
   HINSTANCE hInstance = GetModuleHandleA(nullptr);
-  for (unsigned uId = 100; uId <= 112; ++uId) {
+  for (unsigned uId : {96u, 97u, 100u, 101u, 102u, 103u, 104u, 105u, 106u, 107u, 108u, 109u, 110u, 111u, 112u}) {
     char achText[1024] = {};
     const int nLength = resources.LoadText(hInstance, uId, achText, sizeof(achText));
     ASSERT_NE(BuiltinStringResources::Find(uId), nullptr);
