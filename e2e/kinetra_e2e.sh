@@ -155,5 +155,5 @@ check "nothing ran" equals "$(runs)" 0
 check "no result written" equals "$(reg_value RESULT_CODE)" ""
 
 rm -rf "$drive/kit"
-echo "kinetra e2e: $passed passed, $failed failed"
+echo "kinetra_e2e: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
