@@ -19,7 +19,17 @@ HKEY ToHkey(RegKey key) {
   }
 }
 
-DWORD* Dw(std::uint32_t* value) { return reinterpret_cast<DWORD*>(value); }
+// DWORD and std::uint32_t are distinct types on mingw: copy rather than
+// alias, and leave the caller's values untouched where Windows does.
+template <typename Query>
+RegStatus QueryThroughDwords(std::uint32_t* type, std::uint32_t* size, Query query) {
+  DWORD dwType = type != nullptr ? *type : 0;
+  DWORD dwSize = size != nullptr ? *size : 0;
+  const LONG status = query(type != nullptr ? &dwType : nullptr, size != nullptr ? &dwSize : nullptr);
+  if (type != nullptr) *type = dwType;
+  if (size != nullptr) *size = dwSize;
+  return status;
+}
 
 }  // namespace
 
@@ -59,12 +69,16 @@ RegStatus Win32Registry::CreateKeyW(RegKey parent, const wchar_t* subKey, std::u
 
 RegStatus Win32Registry::QueryValueA(RegKey key, const char* name, std::uint32_t* type, std::uint8_t* data,
                                      std::uint32_t* size) {
-  return RegQueryValueExA(ToHkey(key), name, nullptr, Dw(type), data, Dw(size));
+  return QueryThroughDwords(type, size, [&](DWORD* pType, DWORD* pSize) {
+    return RegQueryValueExA(ToHkey(key), name, nullptr, pType, data, pSize);
+  });
 }
 
 RegStatus Win32Registry::QueryValueW(RegKey key, const wchar_t* name, std::uint32_t* type,
                                      std::uint8_t* data, std::uint32_t* size) {
-  return RegQueryValueExW(ToHkey(key), name, nullptr, Dw(type), data, Dw(size));
+  return QueryThroughDwords(type, size, [&](DWORD* pType, DWORD* pSize) {
+    return RegQueryValueExW(ToHkey(key), name, nullptr, pType, data, pSize);
+  });
 }
 
 RegStatus Win32Registry::SetValueA(RegKey key, const char* name, std::uint32_t type, const std::uint8_t* data,
