@@ -150,8 +150,7 @@ int GetRegistrySetupResultCode() {
   std::uint32_t dwSize = sizeof(abValue);
   std::uint32_t dwType = platform::kRegNone;
   const platform::RegStatus lQuery = registry.QueryValueA(hKey, kResultCodeValue, &dwType, abValue, &dwSize);
-  // A value of fewer than 4 bytes is no result code either.
-  if (lQuery != platform::kErrorSuccess || dwType != platform::kRegDword || dwSize != sizeof(abValue)) {
+  if (lQuery != platform::kErrorSuccess || dwType != platform::kRegDword) {
     TraceMessage(TRACE_ERROR, 0, "Failed to read registry value [%s], error code: %d.\n", kResultCodeValue,
                  static_cast<int>(lQuery));
     (void)registry.CloseKey(hKey);

@@ -154,7 +154,7 @@ TEST_F(ResultTest, RegistryResultCode) {
       {"a string of 4 characters", platform::kRegSz, Text("1100"), -3,
        "Failed to read registry value [RESULT_CODE], error code: 234.\n"},
       {"8 bytes", platform::kRegQword, Bytes(8, 1), -3, "error code: 234.\n"},
-      {"a 2-byte DWORD", platform::kRegDword, Bytes{3, 0}, -3, "error code: 0.\n"},
+      {"a 2-byte DWORD reads into a zeroed buffer", platform::kRegDword, Bytes{3, 0}, 3, "successfully: [3]\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -121,6 +121,8 @@ TEST_F(TraceTest, ConfigurationKeysAndTheirTraps) {
       {"empty tf name opens nothing", "tf=\n", all},
       {"unknown open mode opens nothing", "tf=trace.txt, zz\n", all},
       {"open mode longer than seven characters", "tf=trace.txt, a+b+b+bb\n", all},
+      {"a repeated flag", "tf=trace.txt, a++\n", all},
+      {"text and binary at once", "tf=trace.txt, wbt\n", all},
       {"name too long to keep", "tf=" + std::string(300, 'n') + "\n", all},
       {"a line longer than the buffer is read in pieces", std::string(5000, 'x') + "ts=1\n", errorsOnly},
       {"a commented long line", std::string(1000, '#') + "ts=1\n", all},
@@ -158,6 +160,7 @@ TEST_F(TraceTest, TraceFileModes) {
       {"tf=trace.txt, a\n", "old\nts \n" + SampleLines("")},
       {"tf=trace.txt,a", "old\nts \n" + SampleLines("")},
       {"tf=C:\\app\\trace.txt, a\n", "old\nts \n" + SampleLines("")},
+      {"tf=trace.txt, a+b\n", "old\nts \n" + SampleLines("")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);

@@ -72,16 +72,25 @@ void WritePiece(const char* pchPiece) {
   }
 }
 
-// What fopen would refuse is refused here, before the runtime sees it.
+// What fopen would refuse is refused here, before the runtime sees it: one
+// of r, w, a, then each of the runtime's flag letters at most once, and not
+// both text and binary.
 bool IsValidOpenMode(const char* pchMode) {
   if (pchMode == nullptr || std::strlen(pchMode) > kMaxModeLength) return false;
   const char* p = pchMode;
   while (*p == ' ') ++p;
   if (*p != 'r' && *p != 'w' && *p != 'a') return false;
+  const char* const kFlags = "+btcnNSRTDx";
+  bool abSeen[11] = {};
   for (++p; *p != '\0'; ++p) {
-    if (*p != '+' && *p != 'b' && *p != 't' && *p != ' ') return false;
+    if (*p == ' ') continue;
+    const char* pchFlag = std::strchr(kFlags, *p);
+    if (pchFlag == nullptr) return false;
+    bool& bSeen = abSeen[pchFlag - kFlags];
+    if (bSeen) return false;
+    bSeen = true;
   }
-  return true;
+  return !(abSeen[1] && abSeen[2]) && !(abSeen[10] && pchMode[0] != 'w');
 }
 
 std::FILE* OpenTraceFile(const char* pchName, const char* pchMode) {
@@ -186,11 +195,13 @@ void ReadConfiguration() {
   std::rewind(g_trace.pConfigFile);
 }
 
+// The indentation is one piece; only a depth beyond any real nesting would
+// take more than one.
 void WriteIndentation(long lDepth) {
-  char achBlanks[65];
+  char achBlanks[kLineBufferSize];
   std::memset(achBlanks, ' ', sizeof(achBlanks) - 1);
   while (lDepth > 0) {
-    const long lChunk = lDepth < 64 ? lDepth : 64;
+    const long lChunk = lDepth < static_cast<long>(kLineBufferSize - 1) ? lDepth : kLineBufferSize - 1;
     achBlanks[lChunk] = '\0';
     WritePiece(achBlanks);
     achBlanks[lChunk] = ' ';

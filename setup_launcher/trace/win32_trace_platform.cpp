@@ -21,11 +21,17 @@ void Win32TracePlatform::DebugOutput(const char* pchText) { OutputDebugStringA(p
 
 unsigned Win32TracePlatform::WindowsDirectory(char* pchBuffer, unsigned uSize) {
   const UINT uLength = GetWindowsDirectoryA(pchBuffer, uSize);
-  return uLength < uSize ? uLength : 0;
+  if (uLength < uSize) return uLength;
+  if (uSize > 0) pchBuffer[0] = '\0';
+  return 0;
 }
 
 unsigned Win32TracePlatform::ModuleFileName(char* pchBuffer, unsigned uSize) {
-  return GetModuleFileNameA(nullptr, pchBuffer, uSize);
+  if (uSize == 0) return 0;
+  // Older systems leave a cut-off path unterminated.
+  const DWORD dwLength = GetModuleFileNameA(nullptr, pchBuffer, uSize);
+  if (dwLength >= uSize) pchBuffer[uSize - 1] = '\0';
+  return dwLength < uSize ? dwLength : uSize - 1;
 }
 
 unsigned long Win32TracePlatform::GetCurrentThreadId() { return ::GetCurrentThreadId(); }
