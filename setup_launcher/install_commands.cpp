@@ -28,11 +28,6 @@ void AppendCut(char* pchBuffer, unsigned uLimit, const char* pchText) {
   pchBuffer[uLength] = '\0';
 }
 
-bool EndsWithSlash(const char* pchText) {
-  const std::size_t uLength = std::strlen(pchText);
-  return uLength > 0 && (pchText[uLength - 1] == '\\' || pchText[uLength - 1] == '/');
-}
-
 }  // namespace
 
 int KinetraProgram(const char* pchSetupDirectory, const char* pchSetupExeName, const char* pchArguments,
@@ -78,12 +73,13 @@ int KinetraProgram(const char* pchSetupDirectory, const char* pchSetupExeName, c
   AppendCut(achCmdLine, kInstallCmdLength, "\"");
   if (HasDriveOrDirectory(pchSetupExeName)) {
     TraceMessage(TRACE_INFO, 0, "%s", "pchSetupExeName specified with path - using as is.");
+    AppendCut(achCmdLine, kInstallCmdLength, pchSetupExeName);
   } else {
     TraceMessage(TRACE_INFO, 0, "%s", "pchSetupExeName specified without path - making full path.\n");
-    AppendCut(achCmdLine, kInstallCmdLength, pchSetupDirectory);
-    if (!EndsWithSlash(pchSetupDirectory)) AppendCut(achCmdLine, kInstallCmdLength, "\\");
+    char achProgram[kInstallCmdLength + 1];
+    MakeFilePath(achProgram, sizeof(achProgram), pchSetupDirectory, pchSetupExeName);
+    AppendCut(achCmdLine, kInstallCmdLength, achProgram);
   }
-  AppendCut(achCmdLine, kInstallCmdLength, pchSetupExeName);
   AppendCut(achCmdLine, kInstallCmdLength, "\" ");
   AppendCut(achCmdLine, kInstallCmdLength, pchArguments);
   TraceMessage(TRACE_INFO, 0, "Resulting achCmdLine is [%s]\n", achCmdLine);

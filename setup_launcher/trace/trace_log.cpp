@@ -303,10 +303,10 @@ void InitTraceLog() {
   const unsigned uLength = g_pPlatform->WindowsDirectory(achWindows, kPathSize);
   achWindows[kPathSize - 1] = '\0';
   if (uLength > 0 && uLength < kPathSize) {
-    const std::size_t uDir = std::strlen(achWindows);
-    const bool bHasSlash = uDir > 0 && (achWindows[uDir - 1] == '\\' || achWindows[uDir - 1] == '/');
+    char achLogName[kPathSize + 8];
+    std::snprintf(achLogName, sizeof(achLogName), "%s.log", achBase);
     char achDefault[2 * kPathSize + 8];
-    std::snprintf(achDefault, sizeof(achDefault), "%s%s%s.log", achWindows, bHasSlash ? "" : "\\", achBase);
+    MakeFilePath(achDefault, sizeof(achDefault), achWindows, achLogName);
     const std::uint32_t uSize = g_pPlatform->GetFileSize(achDefault);
     if (uSize != kInvalidFileSize && uSize > kDefaultTraceLimit) g_pPlatform->RemoveFile(achDefault);
     SetTraceFile(achDefault, "a");

@@ -16,17 +16,11 @@
 #include "setup_launcher/preflight_checks.h"
 #include "setup_launcher/process_launch.h"
 #include "setup_launcher/result_reporting.h"
+#include "setup_launcher/tests/win32/win32_test_files.h"
 #include "setup_launcher/win32_process_port.h"
 #include "setup_launcher/win32_system_port.h"
 
 namespace {
-
-std::string ProgramDirectory() {
-  char achPath[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, achPath, MAX_PATH);
-  std::string path = achPath;
-  return path.substr(0, path.rfind('\\'));
-}
 
 std::string TempDirectory(const char* pchName) {
   char achTemp[MAX_PATH] = {};
@@ -34,13 +28,6 @@ std::string TempDirectory(const char* pchName) {
   const std::string directory = std::string(achTemp) + pchName;
   CreateDirectoryA(directory.c_str(), nullptr);
   return directory;
-}
-
-std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
 }
 
 class Win32Launch : public ::testing::Test {

@@ -13,23 +13,12 @@
 #include <vector>
 
 #include "setup_launcher/error_codes.h"
+#include "setup_launcher/tests/win32/win32_test_files.h"
 #include "setup_launcher/trace/trace_log.h"
 #include "setup_launcher/trace/win32_trace_platform.h"
 #include "setup_launcher/win32_string_resources.h"
 
 namespace {
-
-std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-void WriteWhole(const std::string& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << content;
-}
 
 // Lines as the text-mode trace file holds them: each ends with CR LF.
 std::vector<std::string> Lines(const std::string& content) {
@@ -40,13 +29,6 @@ std::vector<std::string> Lines(const std::string& content) {
   }
   EXPECT_EQ(start, content.size()) << "every line ends with CR LF";
   return lines;
-}
-
-std::string ProgramDirectory() {
-  char achPath[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, achPath, MAX_PATH);
-  std::string path = achPath;
-  return path.substr(0, path.rfind('\\') + 1);
 }
 
 // "%2d/%02d/%02d %02d:%02d:%02d" of the local time, checked field by field.
@@ -113,9 +95,9 @@ TEST_F(Win32Trace, ConfigurationBesideTheProgramNamesTheTraceFile) {
   GetCurrentDirectoryA(MAX_PATH, achSaved);
   ASSERT_TRUE(SetCurrentDirectoryA(cwd.c_str()));
   WriteWhole(cwd + "\\Kinetra.cfg", "notrace\n");
-  const std::string besideProgram = ProgramDirectory() + "Kinetra.cfg";
+  const std::string besideProgram = ProgramDirectory() + "\\Kinetra.cfg";
   WriteWhole(besideProgram, "# the trace for this test\ntid\ntf=kinetra_trace_test.txt\n");
-  const std::string trace = ProgramDirectory() + "kinetra_trace_test.txt";
+  const std::string trace = ProgramDirectory() + "\\kinetra_trace_test.txt";
   WriteWhole(trace, "left from before\n");
 
   RunSample();
